@@ -1,0 +1,10 @@
+#include "toolkit/core/toolkit_state.h"
+
+namespace Zelvo {
+
+ToolkitGlobals& ToolkitState() {
+  static ToolkitGlobals* state = new ToolkitGlobals();  // never destroyed: windows may outlive exit
+  return *state;
+}
+
+}  // namespace Zelvo
