@@ -61,6 +61,8 @@ class Backend {
   virtual void MoveNativeWindow(HWND hwnd, const RECT& screenRect) = 0;
   virtual void SetNativeTitle(HWND hwnd, const std::wstring& title) = 0;
   virtual void SetNativeHints(HWND hwnd, const NativeWindowHints& hints) = 0;
+  // Iconifies or restores the native window (ShowWindow SW_MINIMIZE / SW_RESTORE).
+  virtual void SetNativeMinimized(HWND hwnd, bool minimized) = 0;
   // Raises the window above its siblings (and gives it the focus when `activate`).
   virtual void RaiseNativeWindow(HWND hwnd, bool activate) = 0;
 
@@ -76,9 +78,12 @@ class Backend {
   virtual void SetNativeShape(HWND hwnd, const RECT* rects, int count) = 0;
 
   // ---- Pointer ----
-  // A press on a caption spot: the desktop moves the window with the pointer from `screenPoint`
-  // while the button is held; moves are reported through InputNativeMoved.
-  virtual void BeginSystemMove(HWND hwnd, POINT screenPoint) = 0;
+  // A press on a caption spot (the left button is down at `screenPoint`). Returns true when the
+  // desktop moves the window with the pointer itself: it then reports the moves through
+  // InputNativeMoved and the end through InputSystemMoveEnded (or a left-button release through
+  // InputMouseButton). Returns false to leave the move to the core, which then moves the window
+  // with the reported pointer motion until the left button is released.
+  virtual bool BeginSystemMove(HWND hwnd, POINT screenPoint) = 0;
   virtual void SetCursorShape(CursorShape shape) = 0;
   // Pointer grab while the core's capture is set; `hwnd` null releases.
   virtual void GrabPointer(HWND hwnd) = 0;

@@ -40,6 +40,10 @@ void InputNativeExposed(HWND hwnd, RECT clientRect);
 void InputNativeCloseRequested(HWND hwnd);
 // The native window gained or lost the keyboard focus of the desktop.
 void InputNativeFocusChanged(HWND hwnd, bool focused);
+// The desktop iconified or restored the native window.
+void InputNativeMinimized(HWND hwnd, bool minimized);
+// A move begun by Backend::BeginSystemMove has ended (the button was released).
+void InputSystemMoveEnded(HWND hwnd);
 // The screen or the work area changed size; the core reads both again from the backend.
 void InputDisplayChanged();
 
