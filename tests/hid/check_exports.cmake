@@ -1,0 +1,43 @@
+cmake_minimum_required(VERSION 3.25)
+# Checks the dynamic symbols that LIBRARY defines: every function of hidapi 0.13's API, the
+# virtual_cooler_* hooks, and nothing more.
+if(NOT LIBRARY)
+  message(FATAL_ERROR "LIBRARY not given")
+endif()
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}: ${errors}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(names)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] ([^ ]+)$")
+    list(APPEND names ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+set(stray)
+foreach(name IN LISTS names)
+  if(NOT name MATCHES "^(hid_|virtual_cooler_)")
+    list(APPEND stray ${name})
+  endif()
+endforeach()
+if(stray)
+  message(FATAL_ERROR "exported beyond hid_* and virtual_cooler_*: ${stray}")
+endif()
+set(required hid_init hid_exit hid_enumerate hid_free_enumeration hid_open hid_open_path hid_write
+  hid_read_timeout hid_read hid_set_nonblocking hid_send_feature_report hid_get_feature_report
+  hid_get_input_report hid_close hid_get_manufacturer_string hid_get_product_string
+  hid_get_serial_number_string hid_get_device_info hid_get_indexed_string hid_error hid_version
+  hid_version_str virtual_cooler_reset_for_tests virtual_cooler_stat)
+set(missing)
+foreach(name IN LISTS required)
+  if(NOT name IN_LIST names)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "not exported: ${missing}")
+endif()
+list(LENGTH names count)
+message(STATUS "${count} symbols, all expected")
