@@ -30,6 +30,8 @@ struct NativeWindowHints {
   bool noActivate = false;  // WS_EX_NOACTIVATE: never takes the keyboard focus
   bool clickThrough = false;  // WS_EX_TRANSPARENT on a layered window: input passes through
   HWND owner = nullptr;  // the owner's top-level window (transient-for), or null
+  DWORD style = 0;  // the window's WS_* and WS_EX_* bits, for finer decisions of the backend
+  DWORD exStyle = 0;
 };
 
 struct NativeWindowInfo {
