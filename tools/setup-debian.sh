@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libfontconfig-dev
   zlib1g-dev libminizip-dev libcurl4-openssl-dev libdbus-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-open-sans fonts-dejavu-core librsvg2-bin
+  fonts-open-sans fonts-dejavu-core fonts-liberation2 librsvg2-bin
   xvfb xdotool x11-utils x11-apps dbus python3
 )
 

@@ -1,20 +1,24 @@
 #include "platform/gdi/surface_dc.h"
 
+#include <memory>
+
 #include "platform/gdi/device_context.h"
 
 namespace platform {
 
 HDC CreateSurfaceDC(Bitmap* target) {
-  auto* dc = new DeviceContext();
+  auto dc = std::make_unique<DeviceContext>();
   dc->target = target;
-  return ToHDC(dc);
+  return RegisterDC(std::move(dc));
 }
 
-void DeleteSurfaceDC(HDC dc) { delete FromHDC(dc); }
+void DeleteSurfaceDC(HDC dc) {
+  if (DeviceContext* context = LookupDC(dc)) UnregisterDC(context);
+}
 
 Bitmap* GetDCSurface(HDC dc) {
-  DeviceContext* context = FromHDC(dc);
-  return context ? context->target : nullptr;
+  DeviceContext* context = LookupDC(dc);
+  return context ? context->Surface() : nullptr;
 }
 
 }  // namespace platform
