@@ -1,0 +1,83 @@
+#include "server/server_run.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "platform/base/report.h"
+#include "platform/system/hardware_map_layout.h"
+#include "platform/system/shared_memory.h"
+#include "server/hardware_map_writer.h"
+#include "server/nvml_gpus.h"
+#include "server/sensor_monitor.h"
+#include "server/sysfs_reader.h"
+
+namespace thermwatch {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::seconds kRefreshPeriod{1};
+
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGHUP);
+  return signals;
+}
+
+// Sleeps until `deadline`; true when a stop signal arrived first.
+bool WaitForStop(const sigset_t& signals, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+    timespec timeout{};
+    if (left.count() > 0) {
+      timeout.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
+      timeout.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
+    }
+    if (sigtimedwait(&signals, nullptr, &timeout) > 0) return true;
+    if (errno == EAGAIN) return false;
+    // EINTR: another signal (a stop and continue, say) interrupted the wait; wait for the rest.
+  }
+}
+
+}  // namespace
+
+int RunThermwatch(SensorScan scan) {
+  const sigset_t stopSignals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  const std::string blockName = hardware_map::Name();
+  platform::SharedMemory block;
+  std::optional<HardwareMapWriter> writer;
+  bool openFailureReported = false;
+
+  NvmlGpus nvml(NvmlGpus::LibraryName());
+  SensorMonitor monitor(scan, SysfsRoot(), &nvml);
+
+  Clock::time_point next = Clock::now();
+  for (;;) {
+    if (!writer) {
+      if (block.Open(blockName.c_str(), hardware_map::kSize, true)) {
+        writer.emplace(block.address());
+      } else if (!openFailureReported) {
+        ReportSystemFailure("Thermwatch: cannot open the shared memory block \"" + blockName +
+                            "\" for writing");
+        openFailureReported = true;
+      }
+    }
+    if (writer) writer->Publish(monitor.Refresh());
+
+    next += kRefreshPeriod;
+    const auto now = Clock::now();
+    if (next <= now) next = now + kRefreshPeriod;  // fell behind (a suspend): no catching up
+    if (WaitForStop(stopSignals, next)) return 0;
+  }
+}
+
+}  // namespace thermwatch
