@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/base/win_types.h"
+// BLENDFUNCTION, AC_SRC_OVER and AC_SRC_ALPHA are shared with layered windows and declared there.
+#include "platform/core/messages.h"
 
 using SHORT = std::int16_t;
 using USHORT = std::uint16_t;
@@ -57,10 +59,6 @@ constexpr DWORD PATCOPY = 0x00F00021;
 // Bitmap headers.
 constexpr DWORD BI_RGB = 0;
 constexpr UINT DIB_RGB_COLORS = 0;
-
-// AlphaBlend.
-constexpr BYTE AC_SRC_OVER = 0x00;
-constexpr BYTE AC_SRC_ALPHA = 0x01;
 
 // GradientFill modes.
 constexpr ULONG GRADIENT_FILL_RECT_H = 0;
@@ -196,13 +194,6 @@ struct DIBSECTION {
   DWORD dsBitfields[3];
   HANDLE dshSection;
   DWORD dsOffset;
-};
-
-struct BLENDFUNCTION {
-  BYTE BlendOp;  // AC_SRC_OVER
-  BYTE BlendFlags;  // 0
-  BYTE SourceConstantAlpha;
-  BYTE AlphaFormat;  // 0 or AC_SRC_ALPHA (source pixels carry premultiplied alpha)
 };
 
 struct TRIVERTEX {
