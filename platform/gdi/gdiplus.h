@@ -292,7 +292,7 @@ struct BitmapData {
   UINT Width;
   UINT Height;
   INT Stride;
-  PixelFormat PixelFormat;
+  Gdiplus::PixelFormat PixelFormat;
   void* Scan0;
   UINT_PTR Reserved;
 };
