@@ -22,12 +22,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kRefreshPeriod{1};
 
+// SIGTERM is how the program ends the server, so it always counts, even when the starting
+// process left it ignored. SIGINT and SIGHUP count unless they were inherited as ignored: that is
+// how nohup and background shell jobs ask a program to live on.
 sigset_t StopSignals() {
   sigset_t signals;
   sigemptyset(&signals);
+  signal(SIGTERM, SIG_DFL);
   sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGHUP);
+  for (const int optional : {SIGINT, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(optional, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
+      sigaddset(&signals, optional);
+    }
+  }
   return signals;
 }
 

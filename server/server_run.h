@@ -6,9 +6,9 @@
 
 namespace thermwatch {
 
-// Runs until SIGTERM, SIGINT or SIGHUP arrives, then returns the exit code 0. Call it first
-// thing in main: the stop signals are blocked here and waited for, and threads started later
-// (the NVIDIA library's) inherit that.
+// Runs until SIGTERM arrives (or SIGINT or SIGHUP, unless those were inherited as ignored),
+// then returns the exit code 0. Call it first thing in main: the stop signals are blocked here
+// and waited for, and threads started later (the NVIDIA library's) inherit that.
 //
 // The block named by hardware_map::Name() is opened writable (created zero-filled when absent);
 // while that fails (say, an existing block is too short) it is tried again every second and the

@@ -186,6 +186,26 @@ TEST_F(ThermwatchProcess, HwmonBuildPublishesFollowsChangesAndEndsOnSigterm) {
   EXPECT_EQ(FloatAt(hardware_map::kCpuTemperature), 52.5f);
 }
 
+TEST_F(ThermwatchProcess, InheritedIgnoredSignalsKeepTheirMeaning) {
+  tree_.Zone(0, "x86_pkg_temp", "47000");
+  // Started the way nohup starts a program, by a parent that also ignores SIGTERM.
+  struct sigaction ignore {}, oldHangup {}, oldTerminate {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignore, &oldHangup);
+  sigaction(SIGTERM, &ignore, &oldTerminate);
+  auto server = Start(THERMWATCH_THERMAL_ZONE_BUILD);
+  sigaction(SIGHUP, &oldHangup, nullptr);
+  sigaction(SIGTERM, &oldTerminate, nullptr);
+  ASSERT_TRUE(OpenView());
+  ASSERT_TRUE(WaitUntil([&] { return CpuIs(47.0f); }));
+
+  kill(server->pid(), SIGHUP);
+  tree_.Zone(0, "x86_pkg_temp", "49000");
+  EXPECT_TRUE(WaitUntil([&] { return CpuIs(49.0f); })) << "still refreshing after the hang-up";
+  EXPECT_TRUE(server->Running());
+  EXPECT_EQ(server->Stop(SIGTERM), 0);
+}
+
 TEST_F(ThermwatchProcess, ThermalZoneBuildPublishesAndEndsOnSigint) {
   tree_.Zone(0, "acpitz", "40000").Zone(1, "x86_pkg_temp", "47000").Zone(2, "gpu-thermal", "51000");
   auto server = Start(THERMWATCH_THERMAL_ZONE_BUILD);
