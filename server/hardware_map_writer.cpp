@@ -67,7 +67,9 @@ void HardwareMapWriter::Publish(const SensorReadings& readings) {
 
   for (std::size_t slot = 0; slot < kMaxGpus; ++slot) {
     if (slot < readings.gpus.size()) {
-      StoreName(kGpuNameOffsets[slot], readings.gpus[slot].name);
+      // An empty name would read as "no GPU" while its temperature is there.
+      const std::string& name = readings.gpus[slot].name;
+      StoreName(kGpuNameOffsets[slot], name.empty() ? "GPU " + std::to_string(slot + 1) : name);
       StoreFloat(kGpuTemperatureOffsets[slot], readings.gpus[slot].celsius);
       gpuOwned_[slot] = true;
     } else if (gpuOwned_[slot]) {

@@ -22,21 +22,29 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kRefreshPeriod{1};
 
-// SIGTERM is how the program ends the server, so it always counts, even when the starting
-// process left it ignored. SIGINT and SIGHUP count unless they were inherited as ignored: that is
-// how nohup and background shell jobs ask a program to live on.
-sigset_t StopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
+// Blocks the stop signals and returns those to wait for. SIGTERM is how the program ends the
+// server, so it always counts, even when the starting process left it ignored. SIGINT and
+// SIGHUP count unless they were inherited as ignored: that is how nohup and background shell
+// jobs ask a program to live on. Blocking comes first, so no signal can strike in between.
+sigset_t BlockStopSignals() {
+  sigset_t all;
+  sigemptyset(&all);
+  for (const int stop : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&all, stop);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+
   signal(SIGTERM, SIG_DFL);
-  sigaddset(&signals, SIGTERM);
+  sigset_t waited;
+  sigemptyset(&waited);
+  sigaddset(&waited, SIGTERM);
+  sigset_t ignored;
+  sigemptyset(&ignored);
   for (const int optional : {SIGINT, SIGHUP}) {
     struct sigaction current {};
-    if (sigaction(optional, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
-      sigaddset(&signals, optional);
-    }
+    const bool isIgnored = sigaction(optional, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+    sigaddset(isIgnored ? &ignored : &waited, optional);
   }
-  return signals;
+  pthread_sigmask(SIG_UNBLOCK, &ignored, nullptr);  // they stay ignored
+  return waited;
 }
 
 // Sleeps until `deadline`; true when a stop signal arrived first.
@@ -49,16 +57,15 @@ bool WaitForStop(const sigset_t& signals, Clock::time_point deadline) {
       timeout.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
     }
     if (sigtimedwait(&signals, nullptr, &timeout) > 0) return true;
-    if (errno == EAGAIN) return false;
     // EINTR: another signal (a stop and continue, say) interrupted the wait; wait for the rest.
+    if (errno != EINTR) return false;
   }
 }
 
 }  // namespace
 
 int RunThermwatch(SensorScan scan) {
-  const sigset_t stopSignals = StopSignals();
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  const sigset_t stopSignals = BlockStopSignals();
 
   const std::string blockName = hardware_map::Name();
   platform::SharedMemory block;

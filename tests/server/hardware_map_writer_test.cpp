@@ -82,6 +82,13 @@ TEST_F(HardwareMapWriterTest, LongNamesAreCutAndAlwaysTerminated) {
   }
 }
 
+TEST_F(HardwareMapWriterTest, AGpuWithATemperatureAlwaysHasAName) {
+  HardwareMapWriter writer(block_.data());
+  writer.Publish(SensorReadings{40.0f, {{"", 50.0f}, {"", 51.0f}}});
+  EXPECT_EQ(NameAt(hardware_map::kGpu1Name), "GPU 1");
+  EXPECT_EQ(NameAt(hardware_map::kGpu2Name), "GPU 2");
+}
+
 TEST_F(HardwareMapWriterTest, StaleFieldsAreClearedAtTheStartAndVanishedGpusLater) {
   std::memcpy(block_.data() + hardware_map::kGpu2Name, "old card", 9);
   PutFloat(hardware_map::kGpu2Temperature, 77.0f);

@@ -1,6 +1,7 @@
 // Which CPU and GPU sensors the two scans pick, over tables of fake sysfs trees.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -73,6 +74,16 @@ TEST(ReadMilliCelsius, TellsAMissingFileFromAnUnreadableOne) {
   // A folder where a file should be cannot be read, but is there.
   tree.Write("folder/x", "1");
   EXPECT_EQ(thermwatch::ReadMilliCelsius(tree.root() + "/folder").status, thermwatch::TemperatureRead::kInvalid);
+}
+
+TEST(SysfsRoot, IsTheEnvironmentsFolderOrSys) {
+  unsetenv("THERMWATCH_SYSFS");
+  EXPECT_EQ(thermwatch::SysfsRoot(), "/sys");
+  setenv("THERMWATCH_SYSFS", "", 1);
+  EXPECT_EQ(thermwatch::SysfsRoot(), "/sys");
+  setenv("THERMWATCH_SYSFS", "/tmp/fake-sys", 1);
+  EXPECT_EQ(thermwatch::SysfsRoot(), "/tmp/fake-sys");
+  unsetenv("THERMWATCH_SYSFS");
 }
 
 TEST(SanitizeName, KeepsPrintableTextWithinTheLimit) {
