@@ -106,7 +106,9 @@ int RunHeadless() {
   platform::ControlChannel control;
   if (!control.Listen(ControlSocketPath(runtime))) ReportSystemFailure("control socket unavailable: " + ControlSocketPath(runtime));
 
-  CoolerFeed feed;
+  // Left alive on purpose if the worker does not end in time: its thread may still use it.
+  CoolerFeed* feedObject = new CoolerFeed;
+  CoolerFeed& feed = *feedObject;
   feed.LoadSettings();
   LaunchMonitorServer(0);
 
@@ -163,12 +165,19 @@ int RunHeadless() {
     }
   }
 
+  const std::shared_ptr<WorkerEvent> workerEvent = feed.doneEvent;
   feed.StopWorker();
+  bool workerEnded = true;
+  if (workerEvent) {
+    std::lock_guard<std::mutex> hold(workerEvent->lock);
+    workerEnded = workerEvent->done;
+  }
   for (HDEVNOTIFY registration : registrations) platform::UnregisterDeviceNotification(registration);
   hotplug.Stop();
   control.Close();
   SweepServerProcesses(kServerExecutableName);
   if (signalFd >= 0) close(signalFd);
+  if (workerEnded) delete feedObject;
   return 0;
 }
 
