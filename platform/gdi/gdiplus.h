@@ -359,6 +359,7 @@ class Bitmap : public Image {
   // A copy of the bitmap's pixels; as in the original, a 32-bit HBITMAP's alpha is ignored
   // (the copy is opaque).
   Bitmap(HBITMAP bitmap, HPALETTE palette);
+  ~Bitmap() override;
   static Bitmap* FromFile(const WCHAR* fileName, BOOL useEmbeddedColorManagement = FALSE);
   static Bitmap* FromHBITMAP(HBITMAP bitmap, HPALETTE palette);
 

@@ -211,6 +211,8 @@ Bitmap::Bitmap(HBITMAP bitmap, HPALETTE) {
   SetFrames(std::move(frames), false);
 }
 
+Bitmap::~Bitmap() = default;
+
 Bitmap* Bitmap::FromFile(const WCHAR* fileName, BOOL useEmbeddedColorManagement) {
   return new Bitmap(fileName, useEmbeddedColorManagement);
 }
