@@ -14,7 +14,8 @@ namespace thermwatch {
 
 namespace {
 
-constexpr std::size_t kGpuNameOffsets[kMaxGpus] = {hardware_map::kGpu1Name, hardware_map::kGpu2Name};
+constexpr std::size_t kGpuNameOffsets[kMaxGpus] = {hardware_map::kGpu1Name,
+                                                   hardware_map::kGpu2Name};
 constexpr std::size_t kGpuTemperatureOffsets[kMaxGpus] = {hardware_map::kGpu1Temperature,
                                                           hardware_map::kGpu2Temperature};
 

@@ -31,8 +31,8 @@ ChipKind Classify(const std::string& chipName) {
   const std::string chip = NormalizedChipName(chipName);
   if (chip == "coretemp") return ChipKind::kCoretemp;
   if (chip == "k10temp" || chip == "zenpower") return ChipKind::kAmdCpu;
-  if (chip == "k8temp" || chip == "via_cputemp" || chip == "x86_pkg_temp" || StartsWith(chip, "cpu") ||
-      StartsWith(chip, "soc")) {
+  if (chip == "k8temp" || chip == "via_cputemp" || chip == "x86_pkg_temp" ||
+      StartsWith(chip, "cpu") || StartsWith(chip, "soc")) {
     return ChipKind::kOtherCpu;
   }
   if (chip == "acpitz") return ChipKind::kAcpi;

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kGpuIsLost = 15;
-constexpr int kTemperatureGpu = 0;  // the GPU core sensor
+constexpr int kTemperatureGpu = 0;             // the GPU core sensor
 constexpr unsigned int kNameBufferSize = 128;  // larger than the library's longest name
 // About a minute between attempts while the library is absent or the driver is not up.
 constexpr int kRescansBetweenAttempts = 12;

@@ -19,8 +19,8 @@ class NvmlGpus {
   NvmlGpus& operator=(const NvmlGpus&) = delete;
 
   struct Gpu {
-    std::string key;  // "nvml:<index>:<name>"
-    std::string name;  // the driver's product name, or "NVIDIA GPU <index>"
+    std::string key;         // "nvml:<index>:<name>"
+    std::string name;        // the driver's product name, or "NVIDIA GPU <index>"
     void* device = nullptr;  // the library's handle
   };
 

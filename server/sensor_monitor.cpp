@@ -65,12 +65,14 @@ SensorReadings SensorMonitor::Refresh() {
   if (nvml_) {
     for (const NvmlGpus::Gpu& gpu : nvml_->gpus()) {
       if (readings.gpus.size() == kMaxGpus) break;
-      if (const auto celsius = Hold(gpu.key, nvml_->Read(gpu))) readings.gpus.push_back({gpu.name, *celsius});
+      if (const auto celsius = Hold(gpu.key, nvml_->Read(gpu)))
+        readings.gpus.push_back({gpu.name, *celsius});
     }
   }
   for (const SysfsGpu& gpu : plan_.gpus) {
     if (readings.gpus.size() == kMaxGpus) break;
-    if (const auto celsius = Hold(gpu.key, ReadFirstValid(gpu.files))) readings.gpus.push_back({gpu.name, *celsius});
+    if (const auto celsius = Hold(gpu.key, ReadFirstValid(gpu.files)))
+      readings.gpus.push_back({gpu.name, *celsius});
   }
   return readings;
 }

@@ -27,7 +27,7 @@ struct GpuReading {
 
 struct SensorReadings {
   std::optional<float> cpuCelsius;  // none: no CPU sensor delivers
-  std::vector<GpuReading> gpus;  // at most kMaxGpus, in stable order
+  std::vector<GpuReading> gpus;     // at most kMaxGpus, in stable order
 };
 
 class SensorMonitor {

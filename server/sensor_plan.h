@@ -8,7 +8,7 @@ namespace thermwatch {
 
 // One GPU found in sysfs; its temperature is the first file of `files` that reads a valid value.
 struct SysfsGpu {
-  std::string key;  // stable identity while the device exists (its hwmon or zone folder)
+  std::string key;   // stable identity while the device exists (its hwmon or zone folder)
   std::string name;  // non-empty, printable, short enough for the hardware data map
   std::vector<std::string> files;  // millidegree files, preferred first
 };

@@ -40,7 +40,8 @@ sigset_t BlockStopSignals() {
   sigemptyset(&ignored);
   for (const int optional : {SIGINT, SIGHUP}) {
     struct sigaction current {};
-    const bool isIgnored = sigaction(optional, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+    const bool isIgnored =
+        sigaction(optional, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
     sigaddset(isIgnored ? &ignored : &waited, optional);
   }
   pthread_sigmask(SIG_UNBLOCK, &ignored, nullptr);  // they stay ignored

@@ -17,7 +17,9 @@ namespace {
 // Attribute files are a line of text; more than this is not a sysfs attribute we understand.
 constexpr std::size_t kMaxFileBytes = 512;
 
-bool IsGoneError(int error) { return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTDIR; }
+bool IsGoneError(int error) {
+  return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTDIR;
+}
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'; }
 

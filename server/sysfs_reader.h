@@ -14,9 +14,9 @@ constexpr float kMaxCelsius = 150.0f;
 // One attempt to read a temperature.
 struct TemperatureRead {
   enum Status {
-    kValid,  // `celsius` holds a finite value within the valid range
+    kValid,    // `celsius` holds a finite value within the valid range
     kInvalid,  // the file is there but could not be read or held no usable value
-    kGone,  // the file or its device no longer exists: the sensors should be listed again
+    kGone,     // the file or its device no longer exists: the sensors should be listed again
   };
   Status status = kInvalid;
   float celsius = 0.0f;

@@ -30,8 +30,12 @@ class FakeSysfs {
   // Removes a file or a whole folder (relative to the root).
   void Remove(const std::string& relative);
 
-  static std::string HwmonFolder(int number) { return "class/hwmon/hwmon" + std::to_string(number); }
-  static std::string ZoneFolder(int number) { return "class/thermal/thermal_zone" + std::to_string(number); }
+  static std::string HwmonFolder(int number) {
+    return "class/hwmon/hwmon" + std::to_string(number);
+  }
+  static std::string ZoneFolder(int number) {
+    return "class/thermal/thermal_zone" + std::to_string(number);
+  }
 
  private:
   std::string root_;

@@ -1,4 +1,6 @@
 // What the server writes into the hardware data map.
+#include "server/hardware_map_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "platform/system/hardware_map_layout.h"
-#include "server/hardware_map_writer.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ class HardwareMapWriterTest : public ::testing::Test {
     std::memcpy(&value, block_.data() + offset, sizeof value);
     return value;
   }
-  void PutFloat(std::size_t offset, float value) { std::memcpy(block_.data() + offset, &value, sizeof value); }
+  void PutFloat(std::size_t offset, float value) {
+    std::memcpy(block_.data() + offset, &value, sizeof value);
+  }
   std::string NameAt(std::size_t offset) const {
     const char* text = reinterpret_cast<const char*>(block_.data() + offset);
     return std::string(text, strnlen(text, hardware_map::kGpuNameSize));
@@ -33,7 +36,8 @@ class HardwareMapWriterTest : public ::testing::Test {
 
 TEST_F(HardwareMapWriterTest, WritesTheFieldsTheProgramReads) {
   HardwareMapWriter writer(block_.data());
-  writer.Publish(SensorReadings{45.5f, {{"amdgpu 0000:03:00.0", 55.0f}, {"NVIDIA Fake GPU", 61.25f}}});
+  writer.Publish(
+      SensorReadings{45.5f, {{"amdgpu 0000:03:00.0", 55.0f}, {"NVIDIA Fake GPU", 61.25f}}});
   EXPECT_EQ(FloatAt(hardware_map::kCpuTemperature), 45.5f);
   EXPECT_FLOAT_EQ(FloatAt(hardware_map::kCpuDelivering), 45.5f + 273.15f);
   EXPECT_EQ(NameAt(hardware_map::kGpu1Name), "amdgpu 0000:03:00.0");
@@ -42,7 +46,8 @@ TEST_F(HardwareMapWriterTest, WritesTheFieldsTheProgramReads) {
   EXPECT_EQ(FloatAt(hardware_map::kGpu2Temperature), 61.25f);
   // Nothing outside the fields is touched.
   for (std::size_t i = 0; i < hardware_map::kCpuTemperature; ++i) ASSERT_EQ(block_[i], 0) << i;
-  for (std::size_t i = hardware_map::kGpu2Temperature + 4; i < hardware_map::kSize; ++i) ASSERT_EQ(block_[i], 0) << i;
+  for (std::size_t i = hardware_map::kGpu2Temperature + 4; i < hardware_map::kSize; ++i)
+    ASSERT_EQ(block_[i], 0) << i;
 }
 
 TEST_F(HardwareMapWriterTest, DeliveringIsPositiveForEveryValidCpuReading) {
@@ -62,8 +67,9 @@ TEST_F(HardwareMapWriterTest, NeverWritesNonFiniteValues) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   writer.Publish(SensorReadings{nan, {{"a", inf}, {"b", -inf}}});
-  for (const std::size_t offset : {hardware_map::kCpuTemperature, hardware_map::kCpuDelivering,
-                                   hardware_map::kGpu1Temperature, hardware_map::kGpu2Temperature}) {
+  for (const std::size_t offset :
+       {hardware_map::kCpuTemperature, hardware_map::kCpuDelivering, hardware_map::kGpu1Temperature,
+        hardware_map::kGpu2Temperature}) {
     EXPECT_TRUE(std::isfinite(FloatAt(offset))) << offset;
   }
 }

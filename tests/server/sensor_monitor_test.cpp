@@ -1,7 +1,8 @@
 // Readings over time: held values, vanished and hot-added sensors, NVIDIA GPUs through a
 // stand-in library.
-#include <gtest/gtest.h>
+#include "server/sensor_monitor.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,7 +12,6 @@
 #include "fake_sysfs.h"
 #include "server/hwmon_scan.h"
 #include "server/nvml_gpus.h"
-#include "server/sensor_monitor.h"
 
 namespace {
 
@@ -90,7 +90,8 @@ TEST(SensorMonitor, HotAddedSensorsAppearWithinAScanPeriod) {
   tree.Hwmon(0, "coretemp").HwmonTemp(0, 1, "45000", "Package id 0");
   tree.Hwmon(7, "amdgpu").HwmonTemp(7, 1, "50000", "edge");
   thermwatch::SensorReadings readings;
-  for (int i = 0; i < thermwatch::kRefreshesBetweenScans && !readings.cpuCelsius; ++i) readings = monitor.Refresh();
+  for (int i = 0; i < thermwatch::kRefreshesBetweenScans && !readings.cpuCelsius; ++i)
+    readings = monitor.Refresh();
   EXPECT_EQ(readings.cpuCelsius, 45.0f);
   ASSERT_EQ(readings.gpus.size(), 1u);
   EXPECT_EQ(readings.gpus[0].name, "amdgpu hwmon7");

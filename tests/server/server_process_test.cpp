@@ -1,7 +1,6 @@
 // The real Thermwatch executables against fake sysfs trees, each test with a block of its own.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -66,8 +65,10 @@ class ServerProcess {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, errorFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (posix_spawn(&pid_, executable, &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -115,7 +116,8 @@ class ThermwatchProcess : public ::testing::Test {
     platform::UnlinkSharedMemory(blockName_.c_str());
   }
 
-  std::unique_ptr<ServerProcess> Start(const char* executable, std::map<std::string, std::string> extra = {}) {
+  std::unique_ptr<ServerProcess> Start(const char* executable,
+                                       std::map<std::string, std::string> extra = {}) {
     std::map<std::string, std::string> settings = {
         {"THERMWATCH_SYSFS", tree_.root()},
         {"VQ_HARDWARE_MAP_NAME", blockName_},
@@ -129,7 +131,9 @@ class ThermwatchProcess : public ::testing::Test {
 
   // Opens the test's block read-only once the server has made it (or makes it first).
   bool OpenView() {
-    return WaitUntil([&] { return view_.isOpen() || view_.Open(blockName_.c_str(), hardware_map::kSize, false); });
+    return WaitUntil([&] {
+      return view_.isOpen() || view_.Open(blockName_.c_str(), hardware_map::kSize, false);
+    });
   }
 
   float FloatAt(std::size_t offset) const {
@@ -142,7 +146,8 @@ class ThermwatchProcess : public ::testing::Test {
     return std::string(text, strnlen(text, hardware_map::kGpuNameSize));
   }
   bool CpuIs(float celsius) const {
-    return FloatAt(hardware_map::kCpuTemperature) == celsius && FloatAt(hardware_map::kCpuDelivering) > 0.0f;
+    return FloatAt(hardware_map::kCpuTemperature) == celsius &&
+           FloatAt(hardware_map::kCpuDelivering) > 0.0f;
   }
   std::string Errors() const { return ReadWholeFile(errorFile_); }
 
@@ -153,15 +158,20 @@ class ThermwatchProcess : public ::testing::Test {
 };
 
 TEST_F(ThermwatchProcess, HwmonBuildPublishesFollowsChangesAndEndsOnSigterm) {
-  tree_.Hwmon(0, "coretemp").HwmonTemp(0, 1, "45000", "Package id 0").HwmonTemp(0, 2, "43000", "Core 0");
+  tree_.Hwmon(0, "coretemp")
+      .HwmonTemp(0, 1, "45000", "Package id 0")
+      .HwmonTemp(0, 2, "43000", "Core 0");
   tree_.Hwmon(1, "amdgpu").HwmonTemp(1, 1, "55000", "edge").HwmonTemp(1, 2, "60000", "junction");
   tree_.HwmonDevice(1, "0000:03:00.0");
   tree_.Hwmon(2, "nouveau").HwmonTemp(2, 1, "48000");
   auto server = Start(THERMWATCH_HWMON_BUILD);
   ASSERT_TRUE(OpenView());
 
-  ASSERT_TRUE(WaitUntil([&] { return CpuIs(45.0f) && FloatAt(hardware_map::kGpu2Temperature) == 48.0f; }))
-      << "CPU " << FloatAt(hardware_map::kCpuTemperature) << ", GPU2 " << FloatAt(hardware_map::kGpu2Temperature);
+  ASSERT_TRUE(WaitUntil([&] {
+    return CpuIs(45.0f) && FloatAt(hardware_map::kGpu2Temperature) == 48.0f;
+  })) << "CPU "
+      << FloatAt(hardware_map::kCpuTemperature) << ", GPU2 "
+      << FloatAt(hardware_map::kGpu2Temperature);
   EXPECT_EQ(NameAt(hardware_map::kGpu1Name), "amdgpu 0000:03:00.0");
   EXPECT_EQ(FloatAt(hardware_map::kGpu1Temperature), 55.0f);
   EXPECT_EQ(NameAt(hardware_map::kGpu2Name), "nouveau hwmon2");
@@ -189,7 +199,8 @@ TEST_F(ThermwatchProcess, HwmonBuildPublishesFollowsChangesAndEndsOnSigterm) {
 TEST_F(ThermwatchProcess, InheritedIgnoredSignalsKeepTheirMeaning) {
   tree_.Zone(0, "x86_pkg_temp", "47000");
   // Started the way nohup starts a program, by a parent that also ignores SIGTERM.
-  struct sigaction ignore {}, oldHangup {}, oldTerminate {};
+  struct sigaction ignore {
+  }, oldHangup{}, oldTerminate{};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGHUP, &ignore, &oldHangup);
   sigaction(SIGTERM, &ignore, &oldTerminate);
@@ -284,7 +295,8 @@ TEST_F(ThermwatchProcess, NvidiaGpusAreFoundThroughTheDriverLibrary) {
   tree_.Write("nvml-state", "66 NVIDIA Fake GPU\n");
   tree_.Hwmon(0, "coretemp").HwmonTemp(0, 1, "45000", "Package id 0");
   tree_.Hwmon(1, "amdgpu").HwmonTemp(1, 1, "55000", "edge");
-  auto server = Start(THERMWATCH_HWMON_BUILD, {{"THERMWATCH_NVML", FAKE_NVML_LIBRARY}, {"FAKE_NVML_STATE", state}});
+  auto server = Start(THERMWATCH_HWMON_BUILD,
+                      {{"THERMWATCH_NVML", FAKE_NVML_LIBRARY}, {"FAKE_NVML_STATE", state}});
   ASSERT_TRUE(OpenView());
   ASSERT_TRUE(WaitUntil([&] { return NameAt(hardware_map::kGpu1Name) == "NVIDIA Fake GPU"; }))
       << NameAt(hardware_map::kGpu1Name);
