@@ -88,12 +88,14 @@ class X11Backend final : public Backend {
   void HandleProperty(XPropertyEvent& event);
   void HandleExpose(XExposeEvent& event);
   void HandleConnectionLoss();
+  void RefreshKeymapNow(int keycode);
   HWND UnderPointer(Window xid, int rootX, int rootY) const;
 
   std::unique_ptr<X11Display> x_;
   std::unordered_map<HWND, std::unique_ptr<X11Window>> windows_;
   std::unordered_map<Window, X11Window*> byXid_;
   CursorCache cursors_;
+  XIM inputMethod_ = nullptr;  // the built-in compose method, no input-method server
   unsigned cursorShape_ = 32512;  // IDC_ARROW
   Window pointerWindow_ = None;  // our window the pointer is in
   Window cursorDefinedOn_ = None;
@@ -102,6 +104,8 @@ class X11Backend final : public Backend {
   HWND systemMove_ = nullptr;  // window the window manager is moving for us
   Window grabbing_ = None;  // our explicit pointer grab
   bool lossHandled_ = false;
+  int xkbEventBase_ = -1;  // event type of XKB events (-1: no XKB)
+  int pumping_ = 0;  // depth of PumpEvents calls (window procedures may pump again)
   int wmKnown_ = -1;  // -1 not checked yet, else whether a window manager runs
   std::bitset<256> keysDown_;  // by key code, to drop repeats' releases and stale releases
 };

@@ -143,7 +143,8 @@ void WriteTitle(X11Display& x, Window window, const std::wstring& title) {
 bool WantsOverrideRedirect(const NativeWindowHints& hints) { return hints.popup && hints.owner != nullptr; }
 
 ::Atom WindowTypeFor(X11Display& x, const NativeWindowHints& hints) {
-  if (hints.popup) {
+  // Unowned pop-ups (the program's own borderless windows) are ordinary managed windows.
+  if (WantsOverrideRedirect(hints)) {
     // Windows that never take input or the focus are tooltip-like (tooltips, balloons,
     // shadows); the others are menus.
     return (hints.clickThrough || hints.noActivate) ? x.atom(kNetWmWindowTypeTooltip)

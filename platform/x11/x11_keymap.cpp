@@ -4,6 +4,8 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <cstdint>
+
 #include "platform/core/messages.h"
 
 namespace platform::x11 {
@@ -142,9 +144,45 @@ KeyTranslation TranslateKeyEvent(XKeyEvent* event) {
   return TranslateKeysym(base);
 }
 
-int KeyEventText(XKeyEvent* event, wchar_t* out, int capacity) {
+namespace {
+
+// Decodes UTF-8 into code points; malformed sequences are skipped.
+int DecodeUtf8(const char* text, int length, wchar_t* out, int capacity) {
+  int count = 0;
+  int i = 0;
+  while (i < length && count < capacity) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    if (extra < 0 || i + extra >= length) {
+      ++i;
+      continue;
+    }
+    std::uint32_t code = extra == 0 ? lead : (lead & (0x3Fu >> extra));
+    bool valid = true;
+    for (int k = 1; k <= extra; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      valid = valid && (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    i += valid ? extra + 1 : 1;
+    if (valid) out[count++] = static_cast<wchar_t>(code);
+  }
+  return count;
+}
+
+}  // namespace
+
+int KeyEventText(XKeyEvent* event, XIC inputContext, wchar_t* out, int capacity) {
   if (capacity <= 0) return 0;
   KeySym sym = NoSymbol;
+  if (inputContext != nullptr && event->type == KeyPress) {
+    char utf8[64];
+    Status status = 0;
+    int bytes = Xutf8LookupString(inputContext, event, utf8, sizeof utf8, &sym, &status);
+    if (status != XLookupChars && status != XLookupBoth) return 0;
+    if (sym == XK_Delete || sym == XK_KP_Delete) return 0;
+    return DecodeUtf8(utf8, bytes, out, capacity);
+  }
   char latin1[32];
   int bytes = XLookupString(event, latin1, sizeof latin1, &sym, nullptr);
   // Key symbols of the Unicode range carry their code point directly (wchar_t holds it whole).

@@ -22,10 +22,12 @@ KeyTranslation TranslateKeysym(KeySym sym);
 // Lock decides (VK_NUMPAD1 or VK_END), as on the PC keyboard.
 KeyTranslation TranslateKeyEvent(XKeyEvent* event);
 
-// The UTF-16 text a key press types (WM_CHAR units): control characters included (Return 13,
-// BackSpace 8, Tab 9, Escape 27, Ctrl+A 1); writes at most `capacity` units and returns their
-// count (0 for keys that type nothing).
-int KeyEventText(XKeyEvent* event, wchar_t* out, int capacity);
+// The characters a key press types (WM_CHAR units; wchar_t holds a whole code point):
+// control characters included (Return 13, BackSpace 8, Tab 9, Escape 27, Ctrl+A 1). With an
+// input context the keyboard's full repertoire and composed characters come through
+// Xutf8LookupString; without one, Latin-1 and the Unicode key symbols. Writes at most
+// `capacity` characters and returns their count (0 for keys that type nothing).
+int KeyEventText(XKeyEvent* event, XIC inputContext, wchar_t* out, int capacity);
 
 // The lParam of WM_KEYDOWN/WM_KEYUP: repeat count 1, scan code, extended bit, the context bit
 // (Alt held), the previous-state bit and the transition bit.

@@ -16,6 +16,7 @@ struct X11Window {
   HWND hwnd = nullptr;
   Window xid = None;
   GC gc = nullptr;
+  XIC inputContext = nullptr;  // text of key presses (null: Latin-1 only)
   RECT rect{};  // screen rectangle as last asked by the core or reported by the desktop
   bool zeroSized = false;  // the core's rectangle is empty; X windows are at least 1x1, so it stays unmapped
   NativeWindowHints hints;
