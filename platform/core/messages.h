@@ -35,6 +35,9 @@ constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_STYLECHANGING = 0x007C;
+constexpr UINT WM_STYLECHANGED = 0x007D;
+constexpr UINT WM_DISPLAYCHANGE = 0x007E;
 constexpr UINT WM_GETICON = 0x007F;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCCREATE = 0x0081;
@@ -564,6 +567,11 @@ struct BLENDFUNCTION {
   BYTE BlendFlags;
   BYTE SourceConstantAlpha;
   BYTE AlphaFormat;
+};
+
+struct STYLESTRUCT {
+  DWORD styleOld;
+  DWORD styleNew;
 };
 
 struct MONITORINFO {
