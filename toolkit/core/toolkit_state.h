@@ -1,16 +1,26 @@
 // All process-wide mutable state of the toolkit, in one record.
 #pragma once
 
+#include <map>
+
 #include "platform/base/cstring.h"
 #include "platform/base/win_types.h"
+#include "platform/gdi/gdiplus.h"
 
 namespace Zelvo {
+
+class MWindow;
 
 struct ToolkitGlobals {
   HINSTANCE instance = nullptr;  // the host program's module
   CString fontName = L"Arial";  // default face for new text controls
   int fontWidth = 14;  // default font size in pixels
   float scaleValue = 1.0f;  // factor applied to drawn sizes
+  Gdiplus::Color selectColor{0xFFBD30FF};  // highlight of selection frames and selected items
+  Gdiplus::GdiplusStartupInput gdiplusStartupInput;  // passed to GdiplusStartup by InitGdiplus
+  ULONG_PTR gdiplusToken = 0;  // returned by GdiplusStartup
+  UINT controlId = 0;  // exported and unused, as m_uControlID
+  std::map<MWindow*, int> windows;  // the window registry of AddWnd/DeleteWnd (flag always 0)
 };
 
 ToolkitGlobals& ToolkitState();
