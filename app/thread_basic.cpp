@@ -27,9 +27,10 @@ void CThreadBasic::StartWorker() {
   loopMode = 1;
   startTick = TickCount();
   doneEvent = std::make_shared<WorkerEvent>();
+  const uint32_t generation = ++generation_;
   running.store(1);
   try {
-    std::thread(ThreadProcedure, this, doneEvent).detach();
+    std::thread(ThreadProcedure, this, doneEvent, generation).detach();
   } catch (const std::system_error&) {
     // As with a thread that could not be created: running stays 1, the queue is never served.
   }
@@ -69,12 +70,12 @@ bool CThreadBasic::Pause(uint32_t ms) {
   return !event->changed.wait_for(hold, std::chrono::milliseconds(ms), [&] { return running.load() == 0; });
 }
 
-uint32_t CThreadBasic::ThreadProcedure(CThreadBasic* worker, std::shared_ptr<WorkerEvent> event) {
+uint32_t CThreadBasic::ThreadProcedure(CThreadBasic* worker, std::shared_ptr<WorkerEvent> event, uint32_t generation) {
   currentWorkerEvent = event.get();
   if (worker->loopMode == 0) {
     worker->Run();
   } else {
-    while (worker->running.load() != 0) {
+    while (worker->running.load() != 0 && worker->generation_.load() == generation) {
       worker->Run();
       worker->Pause(worker->intervalMs);
     }

@@ -49,7 +49,11 @@ class CThreadBasic {
   bool Pause(uint32_t ms);
 
  private:
-  static uint32_t ThreadProcedure(CThreadBasic* worker, std::shared_ptr<WorkerEvent> event);
+  static uint32_t ThreadProcedure(CThreadBasic* worker, std::shared_ptr<WorkerEvent> event, uint32_t generation);
+
+  // Counts the starts, so that a thread that outlived a StopWorker which gave up waiting ends
+  // instead of turning alongside the thread of a later StartWorker.
+  std::atomic<uint32_t> generation_{0};
 };
 
 // Milliseconds of a monotonic clock, cut to 32 bits as the system tick count is.

@@ -134,6 +134,23 @@ TEST(Worker, StopGivesUpAfterASecondAndTheThreadStillEndsSafely) {
   EXPECT_EQ(worker.runs.load(), 1) << "the loop saw running at 0 after the task";
 }
 
+TEST(Worker, ThreadThatOutlivedAStopEndsWhenTheWorkerIsStartedAgain) {
+  BlockingWorker worker;
+  worker.StartWorker();
+  while (!worker.entered) std::this_thread::sleep_for(1ms);
+  std::shared_ptr<WorkerEvent> first = worker.doneEvent;
+  worker.StopWorker();  // gives up: the task still runs
+  worker.StartWorker();
+  ASSERT_NE(worker.doneEvent, first);
+  worker.release = true;
+  {
+    std::unique_lock<std::mutex> hold(first->lock);
+    EXPECT_TRUE(first->changed.wait_for(hold, 5s, [&] { return first->done; }))
+        << "the first thread must end rather than turn alongside the second";
+  }
+  worker.StopWorker();
+}
+
 // The feed step's second of sleep ends as soon as the worker is asked to stop.
 class SleepingFeed : public app::CoolerFeed {
  public:
