@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -161,6 +162,27 @@ struct SystemMoveState {
   RECT startRect{};
 };
 
+struct MultimediaTimerEntry {
+  UINT delay = 0;
+  void (*callback)(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) = nullptr;
+  DWORD_PTR user = 0;
+  bool periodic = false;
+  Clock::time_point due;
+};
+
+// The multimedia timers and their one thread (multimedia_timer.cpp).
+struct MultimediaTimerState {
+  std::mutex lock;
+  std::condition_variable changed;  // a timer was added or removed
+  std::condition_variable finished;  // a callback returned
+  std::map<UINT, MultimediaTimerEntry> timers;
+  UINT nextId = 1;
+  UINT running = 0;  // the timer whose callback runs now
+  bool started = false;
+  std::thread::id threadOfCallbacks;
+  int periodRequests = 0;
+};
+
 struct WindowCore {
   std::mutex lock;
   std::recursive_mutex backendLock;
@@ -189,6 +211,7 @@ struct WindowCore {
   // owned here (GetDC(nullptr)).
   std::unordered_map<HDC, HWND> windowDCs;
   std::unordered_map<HDC, std::unique_ptr<Bitmap>> scratchDCs;
+  MultimediaTimerState multimedia;
 };
 
 // Flags of WINDOWPOS that Windows adds internally: the client area did not move or change size,

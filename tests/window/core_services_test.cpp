@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/core/input.h"
+#include "platform/core/multimedia_timer.h"
 #include "platform/gdi/surface_dc.h"
 #include "platform/offscreen/offscreen.h"
 #include "tests/window/window_test_support.h"
@@ -296,6 +297,71 @@ TEST_F(CoreServicesTest, DisabledWindowsGetNoPointerInput) {
   for (const Recorded& r : Log()) EXPECT_FALSE(r.message >= WM_MOUSEFIRST && r.message <= WM_MOUSELAST);
   EXPECT_TRUE(EnableWindow(hwnd, TRUE));
   EXPECT_FALSE(EnableWindow(nullptr, TRUE)) << "no window, no change";
+}
+
+}  // namespace
+
+namespace {
+
+std::atomic<int> g_ticks{0};
+std::atomic<bool> g_insideCallback{false};
+
+void CountTick(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+  g_ticks += static_cast<int>(user);
+}
+
+void SlowTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  g_insideCallback = true;
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  ++g_ticks;
+  g_insideCallback = false;
+}
+
+void KillItself(UINT id, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  ++g_ticks;
+  timeKillEvent(id);
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 400 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return done();
+}
+
+TEST(MultimediaTimerTest, PeriodicTimersTickOnTheirOwnThreadUntilKilled) {
+  TIMECAPS caps{};
+  ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
+  EXPECT_GE(caps.wPeriodMin, 1u);
+  EXPECT_EQ(timeBeginPeriod(caps.wPeriodMin), TIMERR_NOERROR);
+  g_ticks = 0;
+  const UINT id = timeSetEvent(5, caps.wPeriodMin, &CountTick, 1, TIME_PERIODIC);
+  ASSERT_NE(id, 0u);
+  EXPECT_TRUE(WaitFor([] { return g_ticks >= 3; }));
+  EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
+  const int after = g_ticks;
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(g_ticks, after) << "no tick after the kill returned";
+  EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(timeEndPeriod(caps.wPeriodMin), TIMERR_NOERROR);
+  EXPECT_EQ(timeSetEvent(0, 1, &CountTick, 1, TIME_PERIODIC), 0u);
+  EXPECT_EQ(timeSetEvent(5, 1, nullptr, 1, TIME_PERIODIC), 0u);
+}
+
+TEST(MultimediaTimerTest, KillWaitsForARunningCallbackAndMayComeFromIt) {
+  g_ticks = 0;
+  const UINT slow = timeSetEvent(1, 1, &SlowTick, 0, TIME_PERIODIC);
+  ASSERT_TRUE(WaitFor([] { return g_insideCallback.load(); }));
+  timeKillEvent(slow);
+  EXPECT_FALSE(g_insideCallback) << "the kill returned only after the callback";
+  g_ticks = 0;
+  timeSetEvent(2, 1, &KillItself, 0, TIME_PERIODIC);
+  ASSERT_TRUE(WaitFor([] { return g_ticks >= 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(g_ticks, 1);
+  g_ticks = 0;
+  timeSetEvent(2, 1, &CountTick, 1, TIME_ONESHOT);
+  ASSERT_TRUE(WaitFor([] { return g_ticks >= 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(g_ticks, 1) << "a one-shot timer fires once";
 }
 
 }  // namespace
