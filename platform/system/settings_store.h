@@ -29,7 +29,8 @@ class SettingsKey {
   // Opens the key `keyName` (a folder name under the config folder). ERROR_FILE_NOT_FOUND when
   // it does not exist, another code when the config folder is unknown or unreadable.
   LONG Open(const CString& keyName);
-  // Creates the key (the folder, mode 0700, and an empty settings file) or opens it if it exists.
+  // Creates the key (its folder, mode 0700; the file appears with the first value) or opens it
+  // if it exists.
   LONG Create(const CString& keyName);
   bool isOpen() const { return !folder_.empty(); }
   void Close() { folder_.clear(); }
