@@ -62,11 +62,12 @@ bool MapBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw
   return true;
 }
 
-// Walks every destination pixel that has a source pixel inside the source bitmap; fn(dstRow, x,
-// srcPixel) with nearest-pixel sampling when the sizes differ. The source is read from a copy
-// when source and destination are the same bitmap.
+// Walks the destination pixels that have a source pixel inside the source bitmap, a run of a
+// row at a time: fn(out, in, count) with out and in pointing at the first pixel of the run. The
+// source is sampled at the nearest pixel when the sizes differ (then runs are single pixels).
+// The source is read from a copy when source and destination are the same bitmap.
 template <typename Fn>
-void ForEachMapped(const Mapping& m, Fn fn) {
+void ForEachRun(const Mapping& m, Fn fn) {
   const int dw = m.dstRect.right - m.dstRect.left;
   const int dh = m.dstRect.bottom - m.dstRect.top;
   m.srcBits->Flush();
@@ -82,18 +83,27 @@ void ForEachMapped(const Mapping& m, Fn fn) {
   auto srcRow = [&](int y) -> const std::uint32_t* {
     return same ? &copy[static_cast<size_t>(y) * sw] : m.srcBits->row(y);
   };
+  const bool scaled = m.srcW != dw || m.srcH != dh;
   for (const RECT& r : ClipToDC(m.dst, m.dstRect)) {
     for (LONG y = r.top; y < r.bottom; ++y) {
       const long j = y - m.dstRect.top;
-      const int sy = m.srcY + static_cast<int>(j * m.srcH / dh);
+      const int sy = m.srcY + static_cast<int>(scaled ? j * m.srcH / dh : j);
       if (sy < 0 || sy >= sh) continue;
       const std::uint32_t* in = srcRow(sy);
       std::uint32_t* out = m.dstBits->row(y);
+      if (!scaled) {
+        // Source columns srcX + (x - left) must lie inside the source bitmap.
+        const long shift = static_cast<long>(m.srcX) - m.dstRect.left;
+        const long x0 = std::max<long>(r.left, -shift);
+        const long x1 = std::min<long>(r.right, sw - shift);
+        if (x1 > x0) fn(out + x0, in + x0 + shift, static_cast<int>(x1 - x0));
+        continue;
+      }
       for (LONG x = r.left; x < r.right; ++x) {
         const long i = x - m.dstRect.left;
         const int sx = m.srcX + static_cast<int>(i * m.srcW / dw);
         if (sx < 0 || sx >= sw) continue;
-        fn(out, x, in[sx]);
+        fn(out + x, in + sx, 1);
       }
     }
   }
@@ -155,9 +165,11 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int
   Mapping m;
   if (!MapBlt(dst, x, y, width, height, src, srcX, srcY, width, height, &m)) return FALSE;
   if (rop == SRCCOPY) {
-    ForEachMapped(m, [](std::uint32_t* out, LONG xx, std::uint32_t s) { out[xx] = s; });
+    ForEachRun(m, [](std::uint32_t* out, const std::uint32_t* in, int n) { std::memcpy(out, in, sizeof(std::uint32_t) * n); });
   } else {
-    ForEachMapped(m, [rop](std::uint32_t* out, LONG xx, std::uint32_t s) { out[xx] = RasterOp(s, out[xx], rop); });
+    ForEachRun(m, [rop](std::uint32_t* out, const std::uint32_t* in, int n) {
+      for (int i = 0; i < n; ++i) out[i] = RasterOp(in[i], out[i], rop);
+    });
   }
   return TRUE;
 }
@@ -166,7 +178,9 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX,
                 DWORD rop) {
   Mapping m;
   if (!MapBlt(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, &m)) return FALSE;
-  ForEachMapped(m, [rop](std::uint32_t* out, LONG xx, std::uint32_t s) { out[xx] = RasterOp(s, out[xx], rop); });
+  ForEachRun(m, [rop](std::uint32_t* out, const std::uint32_t* in, int n) {
+    for (int i = 0; i < n; ++i) out[i] = RasterOp(in[i], out[i], rop);
+  });
   return TRUE;
 }
 
@@ -180,30 +194,36 @@ BOOL AlphaBlend(HDC dst, int x, int y, int width, int height, HDC src, int srcX,
     return FALSE;
   const std::uint32_t sca = blend.SourceConstantAlpha;
   if (blend.AlphaFormat & AC_SRC_ALPHA) {
-    ForEachMapped(m, [sca](std::uint32_t* out, LONG xx, std::uint32_t s) {
-      std::uint32_t sp[4], dp[4];
-      const std::uint32_t d = out[xx];
-      for (int c = 0; c < 4; ++c) {
-        sp[c] = (s >> (8 * c)) & 0xFF;
-        dp[c] = (d >> (8 * c)) & 0xFF;
-        if (sca != 255) sp[c] = Div255(sp[c] * sca);
+    ForEachRun(m, [sca](std::uint32_t* out, const std::uint32_t* in, int n) {
+      for (int i = 0; i < n; ++i) {
+        std::uint32_t s = in[i];
+        if (sca != 255) {
+          s = (Div255((s >> 24) * sca) << 24) | (Div255(((s >> 16) & 0xFF) * sca) << 16) |
+              (Div255(((s >> 8) & 0xFF) * sca) << 8) | Div255((s & 0xFF) * sca);
+        }
+        const std::uint32_t inv = 255 - (s >> 24);
+        if (inv == 0) {
+          out[i] = s;
+          continue;
+        }
+        if (inv == 255) continue;
+        const std::uint32_t d = out[i];
+        std::uint32_t result = 0;
+        for (int c = 0; c < 32; c += 8)
+          result |= std::min<std::uint32_t>(((s >> c) & 0xFF) + Div255(((d >> c) & 0xFF) * inv), 255) << c;
+        out[i] = result;
       }
-      const std::uint32_t inv = 255 - sp[3];
-      std::uint32_t result = 0;
-      for (int c = 0; c < 4; ++c) result |= std::min<std::uint32_t>(sp[c] + Div255(dp[c] * inv), 255) << (8 * c);
-      out[xx] = result;
     });
   } else {
     const std::uint32_t inv = 255 - sca;
-    ForEachMapped(m, [sca, inv](std::uint32_t* out, LONG xx, std::uint32_t s) {
-      const std::uint32_t d = out[xx];
-      std::uint32_t result = 0;
-      for (int c = 0; c < 4; ++c) {
-        const std::uint32_t sc = (s >> (8 * c)) & 0xFF;
-        const std::uint32_t dc = (d >> (8 * c)) & 0xFF;
-        result |= Div255(sc * sca + dc * inv) << (8 * c);
+    ForEachRun(m, [sca, inv](std::uint32_t* out, const std::uint32_t* in, int n) {
+      for (int i = 0; i < n; ++i) {
+        const std::uint32_t s = in[i];
+        const std::uint32_t d = out[i];
+        std::uint32_t result = 0;
+        for (int c = 0; c < 32; c += 8) result |= Div255(((s >> c) & 0xFF) * sca + ((d >> c) & 0xFF) * inv) << c;
+        out[i] = result;
       }
-      out[xx] = result;
     });
   }
   return TRUE;

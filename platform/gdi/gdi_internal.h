@@ -16,8 +16,11 @@ inline std::uint32_t GdiPixel(COLORREF c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// x / 255 rounded to nearest, for 0 <= x <= 255 * 255 + 127.
-inline std::uint32_t Div255(std::uint32_t x) { return (x + 127) / 255; }
+// x / 255 rounded to nearest (the same as (x + 127) / 255), for 0 <= x <= 255 × 255.
+inline std::uint32_t Div255(std::uint32_t x) {
+  x += 128;
+  return (x + (x >> 8)) >> 8;
+}
 
 // Colour of a brush handle: a brush object, or a system colour index + 1 as window classes pass.
 bool BrushColour(HBRUSH brush, COLORREF* colour);
