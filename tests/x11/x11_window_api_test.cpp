@@ -55,7 +55,8 @@ bool& DragOnPress() {
 
 bool Interesting(UINT msg) {
   return (msg >= WM_LBUTTONDOWN && msg <= WM_MOUSEHWHEEL) || msg == WM_KEYDOWN || msg == WM_KEYUP ||
-         msg == WM_CHAR || msg == WM_CLOSE || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP;
+         msg == WM_CHAR || msg == WM_CLOSE || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP ||
+         msg == WM_ENTERSIZEMOVE || msg == WM_EXITSIZEMOVE;
 }
 
 LRESULT CALLBACK_Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -549,6 +550,81 @@ TEST_F(X11Windows, CaptionPressMovesTheWindowWithThePointer) {
   GetWindowRect(hwnd, &r);
   EXPECT_EQ(r.left, 280);
   EXPECT_EQ(r.top, 230);
+}
+
+TEST_F(X11Windows, UnderAWindowManagerTheCaptionPressAsksItToMoveTheWindow) {
+  HWND hwnd = Make(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"managed", 100, 100, 200, 150);
+  ASSERT_NE(hwnd, nullptr);
+  Window window = XWindowOf("managed");
+  ASSERT_NE(window, None);
+
+  // The observer plays a window manager that supports the move request.
+  Display* wm = observer();
+  Window root = DefaultRootWindow(wm);
+  Window check = XCreateSimpleWindow(wm, root, 0, 0, 1, 1, 0, 0, 0);
+  Atom checkAtom = XInternAtom(wm, "_NET_SUPPORTING_WM_CHECK", False);
+  Atom moveResize = XInternAtom(wm, "_NET_WM_MOVERESIZE", False);
+  long checkValue = static_cast<long>(check);
+  XChangeProperty(wm, check, checkAtom, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&checkValue), 1);
+  long supported = static_cast<long>(moveResize);
+  XChangeProperty(wm, root, XInternAtom(wm, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&supported), 1);
+  XSelectInput(wm, root, SubstructureRedirectMask);
+  XChangeProperty(wm, root, checkAtom, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&checkValue), 1);
+  XSync(wm, False);
+  PumpFor(100);
+
+  DragOnPress() = true;
+  int gesture = -1;
+  std::thread player([&] {
+    gesture = Xdotool({"mousemove", "--sync", "--window", std::to_string(window), "20", "20", "mousedown", "1",
+                       "sleep", "0.5", "mouseup", "1"});
+  });
+  XClientMessageEvent request{};
+  bool asked = PumpUntil([&] {
+    while (XPending(wm) > 0) {
+      XEvent event;
+      XNextEvent(wm, &event);
+      if (event.type == ClientMessage && event.xclient.message_type == moveResize) {
+        request = event.xclient;
+        return true;
+      }
+    }
+    return false;
+  });
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(request.window, window);
+  EXPECT_EQ(request.data.l[0], 120) << "pointer x on the screen";
+  EXPECT_EQ(request.data.l[1], 120) << "pointer y on the screen";
+  EXPECT_EQ(request.data.l[2], 8) << "_NET_WM_MOVERESIZE_MOVE";
+  EXPECT_EQ(request.data.l[3], 1) << "button 1";
+
+  // The manager moves the window and tells it so: the platform follows.
+  XMoveWindow(wm, window, 400, 300);
+  XEvent moved{};
+  moved.xconfigure.type = ConfigureNotify;
+  moved.xconfigure.event = window;
+  moved.xconfigure.window = window;
+  moved.xconfigure.x = 400;
+  moved.xconfigure.y = 300;
+  moved.xconfigure.width = 200;
+  moved.xconfigure.height = 150;
+  XSendEvent(wm, window, False, StructureNotifyMask, &moved);
+  XSync(wm, False);
+  EXPECT_TRUE(PumpUntil([&] {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r.left == 400 && r.top == 300 && r.right == 600 && r.bottom == 450;
+  }));
+  // The release ends the move.
+  EXPECT_TRUE(PumpUntil([&] {
+    for (const Seen& seen : Log()) {
+      if (seen.hwnd == hwnd && seen.msg == WM_EXITSIZEMOVE) return true;
+    }
+    return false;
+  }));
+  player.join();
+  EXPECT_EQ(gesture, 0);
 }
 
 TEST_F(X11Windows, TheSevenNamedCursorsShowOverTheWindow) {
