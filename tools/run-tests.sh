@@ -19,6 +19,7 @@ for variant in release asan; do
   echo "== tests ($variant)"
   # The virtual cooler is preloaded into sanitized programs after the sanitizer runtime.
   if ! ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 \
+       LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt \
        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
        ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300; then
     status=1
