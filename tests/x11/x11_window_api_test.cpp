@@ -308,6 +308,27 @@ TEST_F(X11Windows, LayeredWindowShowsItsPremultipliedPixelsExactly) {
       ASSERT_EQ(seen[static_cast<std::size_t>(y) * 40 + x], image.PixelAt(x, y)) << x << "," << y;
     }
   }
+
+  // Hidden and shown again, the window shows the same pixels without being asked to paint.
+  ShowWindow(hwnd, SW_HIDE);
+  ASSERT_TRUE(PumpUntil([&] {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(observer(), window, &attributes);
+    return attributes.map_state == IsUnmapped;
+  }));
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(PumpUntil([&] {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(observer(), window, &attributes);
+    if (attributes.map_state != IsViewable) return false;
+    seen = ReadBack(observer(), window, 40, 30);
+    return seen.size() == 1200u && seen[1199] == image.PixelAt(39, 29) && seen[41] == image.PixelAt(1, 1);
+  }));
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      ASSERT_EQ(seen[static_cast<std::size_t>(y) * 40 + x], image.PixelAt(x, y)) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(X11Windows, PlainWindowPresentsItsUpdateRectangle) {
