@@ -5,6 +5,8 @@
 
 #include "platform/core/window_api.h"
 #include "platform/core/window_core.h"
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/surface_dc.h"
 
 namespace platform {
@@ -419,6 +421,8 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* colorKey, BYTE* alpha, DWOR
 }
 
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
+  HRGN old;
+  bool native;
   {
     std::lock_guard<std::mutex> guard(Core().lock);
     WindowRecord* w = FindWindowLocked(hwnd);
@@ -426,7 +430,22 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return 0;
     }
+    old = w->region;
     w->region = region;
+    native = w->nativeCreated;
+  }
+  // The window owns its region: the one it replaces is deleted.
+  if (old && old != region) DeleteObject(old);
+  if (native) {
+    std::vector<RECT> rects;
+    if (region) {
+      if (platform::RegionObject* r = platform::LookupRegion(region)) rects = r->region.Rects();
+      if (rects.empty()) rects.push_back(RECT{0, 0, 0, 0});  // an empty region hides everything
+    }
+    WithBackend([&](Backend& b) {
+      b.SetNativeShape(hwnd, rects.data(), static_cast<int>(rects.size()));
+      return 0;
+    });
   }
   if (redraw) InvalidateRect(hwnd, nullptr, TRUE);
   return 1;

@@ -97,7 +97,8 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC dstDC, POINT* dstPoint, SIZE* size, HDC 
                          COLORREF colorKey, BLENDFUNCTION* blend, DWORD flags);
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF colorKey, BYTE alpha, DWORD flags);
 BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* colorKey, BYTE* alpha, DWORD* flags);
-// The window takes ownership of `region` (a drawing-layer region); null removes the shape.
+// The window takes ownership of `region` (a drawing-layer region; the one it replaces is
+// deleted); null removes the shape. Points outside the shape pass to the windows below.
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
 // The handle last given to SetWindowRgn, or null (the platform keeps owning it).
 HRGN GetWindowRgnHandle(HWND hwnd);

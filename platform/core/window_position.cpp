@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/core/window_api.h"
+#include "platform/gdi/gdi.h"
 #include "platform/core/window_core.h"
 
 namespace platform {
@@ -56,6 +57,7 @@ HWND WindowFromPointLocked(POINT pt, bool forInput) {
     RECT r = ScreenRectOfLocked(*w);
     if (pt.x < r.left || pt.x >= r.right || pt.y < r.top || pt.y >= r.bottom) continue;
     if (!ContainsLayeredPixel(*w, pt, r)) continue;
+    if (w->region && !PtInRegion(w->region, pt.x - r.left, pt.y - r.top)) continue;
     return DeepestChildLocked(hwnd, pt);
   }
   return nullptr;

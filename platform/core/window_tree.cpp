@@ -8,6 +8,7 @@
 #include "platform/base/report.h"
 #include "platform/core/window_api.h"
 #include "platform/core/window_core.h"
+#include "platform/gdi/gdi.h"
 
 namespace platform {
 
@@ -157,6 +158,7 @@ void ForgetWindow(HWND hwnd) {
     }
     if (record->cls) --record->cls->windows;
   }
+  if (record->region) DeleteObject(record->region);
   if (record->nativeCreated) {
     WithBackend([&](Backend& b) {
       b.DestroyNativeWindow(hwnd);

@@ -36,6 +36,8 @@ bool IsMinimized(HWND hwnd);
 RECT NativeRect(HWND hwnd);
 std::wstring NativeTitle(HWND hwnd);
 NativeWindowHints NativeHints(HWND hwnd);
+// The shape given by SetWindowRgn as rectangles in window coordinates (empty: the whole window).
+std::vector<RECT> NativeShape(HWND hwnd);
 // Native windows from top to bottom.
 std::vector<HWND> StackingOrder();
 // The cursor shape last set, and the window holding the pointer grab (or null).

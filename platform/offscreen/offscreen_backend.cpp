@@ -24,7 +24,16 @@ struct OffscreenWindow {
   std::unique_ptr<Bitmap> pixels;
   int presents = 0;
   std::map<std::wstring, std::int64_t> properties;
+  std::vector<RECT> shape;  // window coordinates; empty: the whole rectangle
 };
+
+bool InShape(const OffscreenWindow& w, int x, int y) {
+  if (w.shape.empty()) return true;
+  for (const RECT& r : w.shape) {
+    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+  }
+  return false;
+}
 
 RECT ParseScreen(const char* text, RECT fallback) {
   int w = 0, h = 0;
@@ -114,7 +123,9 @@ class OffscreenBackend final : public Backend {
     w->layered = true;
     ++w->presents;
   }
-  void SetNativeShape(HWND, const RECT*, int) override {}
+  void SetNativeShape(HWND hwnd, const RECT* rects, int count) override {
+    if (auto* w = Find(hwnd)) w->shape.assign(rects, rects + std::max(count, 0));
+  }
 
   bool BeginSystemMove(HWND, POINT) override { return false; }  // the core follows the pointer
   void SetCursorShape(CursorShape shape) override { cursor_ = shape; }
@@ -243,7 +254,7 @@ std::unique_ptr<Bitmap> ScreenPixels() {
         std::uint32_t* dst = out->row(sy);
         for (int x = 0; x < w->pixels->width(); ++x) {
           const int sx = w->rect.left - screen.left + x;
-          if (sx < 0 || sx >= out->width()) continue;
+          if (sx < 0 || sx >= out->width() || !InShape(*w, x, y)) continue;
           std::uint32_t s = src[x];
           if (!w->layered) {
             dst[sx] = s | 0xFF000000u;
@@ -304,6 +315,13 @@ std::vector<HWND> StackingOrder() {
     std::vector<HWND> order;
     if (b) order.assign(b->Stacking().rbegin(), b->Stacking().rend());
     return order;
+  });
+}
+
+std::vector<RECT> NativeShape(HWND hwnd) {
+  return WithOffscreen([&](OffscreenBackend* b) {
+    OffscreenWindow* w = b ? b->Find(hwnd) : nullptr;
+    return w ? w->shape : std::vector<RECT>();
   });
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/core/input.h"
 #include "platform/core/multimedia_timer.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/surface_dc.h"
 #include "platform/offscreen/offscreen.h"
 #include "tests/window/window_test_support.h"
@@ -362,6 +363,26 @@ TEST(MultimediaTimerTest, KillWaitsForARunningCallbackAndMayComeFromIt) {
   ASSERT_TRUE(WaitFor([] { return g_ticks >= 1; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(g_ticks, 1) << "a one-shot timer fires once";
+}
+
+}  // namespace
+
+namespace {
+
+class WindowRegionTest : public WindowTest {};
+
+TEST_F(WindowRegionTest, ARegionShapesTheWindowForInputAndTheDisplay) {
+  HWND hwnd = CreateRecorder(WS_POPUP | WS_VISIBLE, RECT{100, 100, 150, 150});
+  HRGN region = platform::CreateRoundRectRgn(0, 0, 50, 50, 20, 20);
+  ASSERT_TRUE(SetWindowRgn(hwnd, region, TRUE));
+  EXPECT_EQ(GetWindowRgnHandle(hwnd), region);
+  EXPECT_EQ(WindowFromPoint(POINT{125, 125}), hwnd);
+  EXPECT_EQ(WindowFromPoint(POINT{100, 100}), nullptr) << "the cut corner lets the point through";
+  const auto shape = platform::offscreen::NativeShape(hwnd);
+  EXPECT_GT(shape.size(), 1u);
+  ASSERT_TRUE(SetWindowRgn(hwnd, nullptr, FALSE));
+  EXPECT_EQ(WindowFromPoint(POINT{100, 100}), hwnd);
+  EXPECT_TRUE(platform::offscreen::NativeShape(hwnd).empty());
 }
 
 }  // namespace
