@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -718,6 +719,40 @@ TEST_F(X11Windows, LosingTheServerEndsTheWindowsAndTheProcessGoesOn) {
   PostThreadMessageW(GetCurrentThreadId(), WM_USER, 0, 0);
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(X11Windows, AThreadBlockedInGetMessageWakesWhenTheServerDies) {
+  HWND hwnd = Make(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"sleeper", 10, 10, 100, 100);
+  ASSERT_NE(hwnd, nullptr);
+  ASSERT_NE(XWindowOf("sleeper"), None);
+  PumpOnce();
+  CloseObserver();
+  const DWORD self = GetCurrentThreadId();
+  std::thread killer([&] {
+    SleepMs(200);
+    server().Kill();
+  });
+  // Should the death go unnoticed, a late message ends the wait so the test fails, not hangs.
+  std::atomic<bool> finished{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 400 && !finished; ++i) SleepMs(20);
+    if (!finished) PostThreadMessageW(self, WM_USER + 7, 0, 0);
+  });
+  MSG msg;
+  bool timedOut = false;
+  while (IsWindow(hwnd) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.hwnd == nullptr && msg.message == WM_USER + 7) {
+      timedOut = true;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  finished = true;
+  EXPECT_FALSE(timedOut) << "GetMessage did not notice the server's end";
+  EXPECT_FALSE(IsWindow(hwnd));
+  killer.join();
+  watchdog.join();
 }
 
 }  // namespace
