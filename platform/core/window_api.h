@@ -40,6 +40,9 @@ HWND GetAncestor(HWND hwnd, UINT flags);
 HWND GetWindow(HWND hwnd, UINT relation);
 HWND GetDesktopWindow();
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
+// Calls `callback` for each top-level window of this process, topmost first, until it returns FALSE.
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 DWORD GetCurrentThreadId();
 

@@ -460,6 +460,19 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   return nullptr;
 }
 
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam) {
+  if (!callback) return FALSE;
+  std::vector<HWND> snapshot;
+  {
+    std::lock_guard<std::mutex> guard(Core().lock);
+    snapshot = Core().topLevels;
+  }
+  for (HWND hwnd : snapshot) {
+    if (IsWindow(hwnd) && !callback(hwnd, lParam)) break;
+  }
+  return TRUE;
+}
+
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
   std::lock_guard<std::mutex> guard(Core().lock);
   WindowRecord* w = FindWindowLocked(hwnd);

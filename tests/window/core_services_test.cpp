@@ -5,6 +5,7 @@
 
 #include "platform/core/input.h"
 #include "platform/core/multimedia_timer.h"
+#include "platform/core/public_property.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/surface_dc.h"
 #include "platform/offscreen/offscreen.h"
@@ -383,6 +384,31 @@ TEST_F(WindowRegionTest, ARegionShapesTheWindowForInputAndTheDisplay) {
   ASSERT_TRUE(SetWindowRgn(hwnd, nullptr, FALSE));
   EXPECT_EQ(WindowFromPoint(POINT{100, 100}), hwnd);
   EXPECT_TRUE(platform::offscreen::NativeShape(hwnd).empty());
+}
+
+}  // namespace
+
+namespace {
+
+class PublicPropertyTest : public WindowTest {};
+
+TEST_F(PublicPropertyTest, APublishedPropertyIsFoundUntilWithdrawnAndWindowsEnumerate) {
+  HWND hwnd = CreateRecorder(WS_POPUP, RECT{0, 0, 10, 10});
+  HWND child = CreateRecorder(WS_CHILD, RECT{0, 0, 5, 5}, hwnd);
+  std::int64_t value = 0;
+  EXPECT_FALSE(platform::FindPublishedWindowProperty(L"Velmora Quillon", &value));
+  EXPECT_FALSE(platform::PublishWindowProperty(child, L"Velmora Quillon", 5)) << "top-level windows only";
+  ASSERT_TRUE(platform::PublishWindowProperty(hwnd, L"Velmora Quillon", 1234));
+  ASSERT_TRUE(platform::FindPublishedWindowProperty(L"Velmora Quillon", &value));
+  EXPECT_EQ(value, 1234);
+  platform::PublishWindowProperty(hwnd, L"Velmora Quillon", 0);
+  EXPECT_FALSE(platform::FindPublishedWindowProperty(L"Velmora Quillon", &value));
+  std::vector<HWND> seen;
+  EnumWindows([](HWND h, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&seen));
+  EXPECT_EQ(seen, std::vector<HWND>{hwnd}) << "top-level windows only";
 }
 
 }  // namespace
