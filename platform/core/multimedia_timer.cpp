@@ -23,8 +23,9 @@ void TimerThread() {
     for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
       if (it->second.due < next->second.due) next = it;
     }
-    if (Clock::now() < next->second.due) {
-      s.changed.wait_until(lk, next->second.due);
+    const Clock::time_point due = next->second.due;  // a copy: the entry may go while waiting
+    if (Clock::now() < due) {
+      s.changed.wait_until(lk, due);
       continue;
     }
     const UINT id = next->first;
