@@ -185,6 +185,11 @@ void InputKey(UINT vk, bool down, wchar_t text) {
   if (wasDown) lParam |= 1 << 30;
   if (!down) lParam |= static_cast<LPARAM>((1u << 30) | (1u << 31));
   lParam = static_cast<LPARAM>(static_cast<DWORD>(lParam));
+  // Keys whose character does not depend on the keyboard layout produce it even when the
+  // display gave none.
+  if (text == 0 && (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE) && !control) {
+    text = static_cast<wchar_t>(vk);
+  }
   QueuedMessage m;
   m.msg = MSG{target, message, vk, lParam, NowMs(), core.cursorPos};
   m.text = down ? text : 0;

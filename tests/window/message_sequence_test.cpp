@@ -319,6 +319,11 @@ TEST_F(MessageSequenceTest, KeysGoToTheFocusAndTranslateIntoCharacters) {
   Pump();
   EXPECT_TRUE(MatchesSequence(Of(hwnd), {{WM_KEYDOWN, 'A'}, {WM_CHAR, L'a'}, {WM_KEYUP, 'A'}}));
   EXPECT_EQ(GetKeyState('A') & 0x8000, 0);
+  Log().clear();
+  platform::InputKey(VK_RETURN, true);
+  platform::InputKey(VK_RETURN, false);
+  Pump();
+  EXPECT_TRUE(MatchesSequence(Of(hwnd), {{WM_KEYDOWN, VK_RETURN}, {WM_CHAR, L'\r'}, {WM_KEYUP, VK_RETURN}}));
   platform::InputKey(VK_SHIFT, true);
   EXPECT_NE(GetKeyState(VK_SHIFT) & 0x8000, 0);
   EXPECT_NE(GetAsyncKeyState(VK_SHIFT), 0);
