@@ -140,7 +140,13 @@ void WriteTitle(X11Display& x, Window window, const std::wstring& title) {
                   reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
 }
 
-bool WantsOverrideRedirect(const NativeWindowHints& hints) { return hints.popup && hints.owner != nullptr; }
+bool WantsOverrideRedirect(const NativeWindowHints& hints) {
+  // The toolkit's menus, balloons, tooltips, shadows and loading windows are owned, borderless
+  // tool (or topmost, non-activating, click-through) windows; the windows a user arranges are
+  // unowned or decorated.
+  if (hints.owner == nullptr || !hints.borderless) return false;
+  return hints.popup || hints.toolWindow || hints.topmost || hints.noActivate || hints.clickThrough;
+}
 
 ::Atom WindowTypeFor(X11Display& x, const NativeWindowHints& hints) {
   // Unowned pop-ups (the program's own borderless windows) are ordinary managed windows.

@@ -36,8 +36,8 @@ void WriteTitle(X11Display& x, Window window, const std::wstring& title);
 void WriteHints(X11Display& x, Window window, const NativeWindowHints& hints, Window owner, bool managedAndMapped);
 // The window type our hints ask for (_NET_WM_WINDOW_TYPE_*).
 ::Atom WindowTypeFor(X11Display& x, const NativeWindowHints& hints);
-// Whether the window is left alone by the window manager (override-redirect): owned pop-ups
-// such as menus, tooltips, balloons and shadows.
+// Whether the window is left alone by the window manager (override-redirect): owned,
+// borderless pop-ups such as menus, tooltips, balloons and shadows.
 bool WantsOverrideRedirect(const NativeWindowHints& hints);
 
 // An empty input shape lets clicks pass through to whatever is below; false restores it.

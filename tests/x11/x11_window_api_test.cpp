@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -647,6 +648,54 @@ TEST_F(X11Windows, UnderAWindowManagerTheCaptionPressAsksItToMoveTheWindow) {
   }));
   player.join();
   EXPECT_EQ(gesture, 0);
+}
+
+TEST_F(X11Windows, BecomingTopmostLaterIsAnnounced) {
+  // The program's main window: a tool window made topmost after creation (flags 0x43).
+  HWND hwnd = Make(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"later topmost", 700, 400, 500, 350);
+  ASSERT_NE(hwnd, nullptr);
+  Window window = XWindowOf("later topmost");
+  ASSERT_NE(window, None);
+  auto above = [&] {
+    std::vector<std::string> state = AtomNamesOf(window, "_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), "_NET_WM_STATE_ABOVE") != state.end();
+  };
+  EXPECT_FALSE(above());
+  ASSERT_TRUE(SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW));
+  EXPECT_TRUE(PumpUntil(above));
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(observer(), window, &attributes);
+  EXPECT_FALSE(attributes.override_redirect) << "an unowned window stays managed";
+  EXPECT_EQ(AtomNamesOf(window, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_UTILITY"});
+}
+
+TEST_F(X11Windows, OwnedPopupsAreLeftAloneByTheManagerAndShadowsLetClicksThrough) {
+  HWND owner = Make(WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"owner", 100, 100, 300, 200);
+  ASSERT_NE(owner, nullptr);
+  HWND menu = CreateWindowExW(WS_EX_TOOLWINDOW, className_.c_str(), L"Menu Window", WS_POPUP | WS_VISIBLE, 150, 150,
+                              120, 160, owner, nullptr, nullptr, nullptr);
+  HWND shadow = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT, className_.c_str(), L"shadow",
+                                WS_POPUP | WS_VISIBLE, 95, 95, 310, 210, owner, nullptr, nullptr, nullptr);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_NE(shadow, nullptr);
+  created_.push_back(menu);
+  created_.push_back(shadow);
+  Window ownerWindow = XWindowOf("owner");
+  Window menuWindow = XWindowOf("Menu Window");
+  Window shadowWindow = XWindowOf("shadow");
+  ASSERT_NE(menuWindow, None);
+  ASSERT_NE(shadowWindow, None);
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(observer(), menuWindow, &attributes);
+  EXPECT_TRUE(attributes.override_redirect);
+  EXPECT_EQ(LongsOf(menuWindow, "WM_TRANSIENT_FOR"), std::vector<long>{static_cast<long>(ownerWindow)});
+  int count = -1, ordering = 0;
+  XRectangle* input = XShapeGetRectangles(observer(), shadowWindow, ShapeInput, &count, &ordering);
+  EXPECT_EQ(count, 0) << "click-through";
+  if (input != nullptr) XFree(input);
+  input = XShapeGetRectangles(observer(), menuWindow, ShapeInput, &count, &ordering);
+  EXPECT_EQ(count, 1);
+  if (input != nullptr) XFree(input);
 }
 
 TEST_F(X11Windows, TheSevenNamedCursorsShowOverTheWindow) {
