@@ -698,6 +698,24 @@ TEST_F(X11Windows, OwnedPopupsAreLeftAloneByTheManagerAndShadowsLetClicksThrough
   if (input != nullptr) XFree(input);
 }
 
+TEST_F(X11Windows, MinimisedWithoutAWindowManagerTheWindowIsNotShown) {
+  HWND hwnd = Make(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE, L"iconic", 50, 50, 200, 150);
+  ASSERT_NE(hwnd, nullptr);
+  Window window = XWindowOf("iconic");
+  ASSERT_NE(window, None);
+  auto mapState = [&] {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(observer(), window, &attributes);
+    return attributes.map_state;
+  };
+  ShowWindow(hwnd, SW_MINIMIZE);
+  EXPECT_TRUE(PumpUntil([&] { return mapState() == IsUnmapped; }));
+  EXPECT_TRUE(IsIconic(hwnd));
+  ShowWindow(hwnd, SW_RESTORE);
+  EXPECT_TRUE(PumpUntil([&] { return mapState() == IsViewable; }));
+  EXPECT_FALSE(IsIconic(hwnd));
+}
+
 TEST_F(X11Windows, TheSevenNamedCursorsShowOverTheWindow) {
   HWND hwnd = Make(0, WS_POPUP | WS_VISIBLE, L"cursors", 100, 100, 200, 200);
   ASSERT_NE(hwnd, nullptr);
