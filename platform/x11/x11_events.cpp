@@ -163,9 +163,16 @@ void X11Backend::HandleButton(XButtonEvent& event) {
 }
 
 void X11Backend::HandleMotion(XMotionEvent& event) {
-  // Only the latest of a run of motions matters.
-  XEvent next;
-  while (XCheckTypedWindowEvent(x_->display(), event.window, MotionNotify, &next)) event = next.xmotion;
+  // Only the latest of a run of motions matters; a motion after a press or release stays after
+  // it.
+  Display* d = x_->display();
+  while (XEventsQueued(d, QueuedAlready) > 0) {
+    XEvent next;
+    XPeekEvent(d, &next);
+    if (next.type != MotionNotify || next.xmotion.window != event.window) break;
+    XNextEvent(d, &next);
+    event = next.xmotion;
+  }
   if (systemMove_ != nullptr && (event.state & Button1Mask) == 0) {
     HWND moved = systemMove_;
     systemMove_ = nullptr;
