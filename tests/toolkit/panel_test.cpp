@@ -132,6 +132,17 @@ TEST_F(PanelTest, ChildRepaintMarksLaterOverlappingChildrenOnceInitialised) {
   EXPECT_FALSE(second->GetUpdate());
 }
 
+TEST_F(PanelTest, RemovedScrollBarsAreForgotten) {
+  panel.SetVirtualHeight(300);
+  panel.RemoveAllControl();
+  EXPECT_EQ(panel.GetScrollVertical(), nullptr);
+  EXPECT_EQ(panel.GetScrollHorizontal(), nullptr);
+  CPoint point(10, 10);
+  panel.OnMousePointChange(point);
+  EXPECT_EQ(point, CPoint(10, 10));
+  EXPECT_EQ(panel.OnScroll(1, 1, CPoint(50, 50)), 0);
+}
+
 TEST_F(PanelTest, EnablingReachesEveryChildWithRepaints) {
   Probe* child = panel.Adopt(5, CRect(0, 0, 10, 10), &log, "a");
   panel.SetEnabled(FALSE);

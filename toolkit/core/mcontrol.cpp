@@ -358,7 +358,7 @@ void MControl::RemoveAllControl() {
   {
     std::lock_guard<std::recursive_mutex> lock(controlLock_);
     controls.swap(controls_);
-    activeChild_ = nullptr;
+    for (MControl* control : controls) ForgetChild(control);
   }
   for (MControl* control : controls) delete control;
 }

@@ -157,8 +157,9 @@ class MControl : public MObject {
   // Appends a child made by a factory; the vector then owns it.
   void AppendArea(MControl* area);
   void AppendControl(MControl* control);
-  // Forgets `child` wherever this control remembers it (active child).
-  void ForgetChild(MControl* child);
+  // Forgets `child` wherever this control remembers it (the active child; containers also
+  // their scroll bars), before the child is destroyed.
+  virtual void ForgetChild(MControl* child);
   static void ReleaseSurface(MemorySurface& surface);
   static void CreateSurface(HDC& compatible, MemorySurface& surface, int width, int height);
 

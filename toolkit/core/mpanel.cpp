@@ -47,10 +47,16 @@ LONG MPanel::OnControlUpdate(CRect rect, BOOL refresh, MControl* control) {
   return 0;
 }
 
+void MPanel::ForgetChild(MControl* child) {
+  MControl::ForgetChild(child);
+  if (child == vertical_) vertical_ = nullptr;
+  if (child == horizontal_) horizontal_ = nullptr;
+}
+
 void MPanel::InitControl(PaintManager* manager) {
   initialised_ = TRUE;
-  vertical_->SetManager(manager);
-  horizontal_->SetManager(manager);
+  if (vertical_ != nullptr) vertical_->SetManager(manager);
+  if (horizontal_ != nullptr) horizontal_->SetManager(manager);
 }
 
 void MPanel::DrawControl(HDC&, CRect) {}
@@ -59,8 +65,9 @@ BOOL MPanel::OnMousePointChange(CPoint& point) {
   const int height = rect_.Height();
   const int width = rect_.Width();
   if (!scrollEnabled_ || (virtualHeight_ <= height && virtualWidth_ <= width)) return 0;
-  const int verticalRange = vertical_->GetScrollMaxRange();
-  const int horizontalRange = horizontal_->GetScrollMaxRange();
+  // A removed scroll bar reads as range 0: no offset in its direction.
+  const int verticalRange = vertical_ != nullptr ? vertical_->GetScrollMaxRange() : 0;
+  const int horizontalRange = horizontal_ != nullptr ? horizontal_->GetScrollMaxRange() : 0;
   const int dy = verticalRange > 0 ? (virtualHeight_ - height) * vertical_->GetScrollCurrentPos() / verticalRange : 0;
   const int dx =
       horizontalRange > 0 ? (virtualWidth_ - width) * horizontal_->GetScrollCurrentPos() / horizontalRange : 0;
@@ -95,7 +102,7 @@ void MPanel::SetControlEnabled(BOOL enabled) {
 }
 
 BOOL MPanel::OnControlScroll(int, UINT direction, CPoint) {
-  if (!scrollEnabled_ || virtualHeight_ < rect_.Height()) return 0;
+  if (!scrollEnabled_ || virtualHeight_ < rect_.Height() || vertical_ == nullptr) return 0;
   if (!vertical_->ScrollRow(direction == 1 ? 1 : -1)) return 1;
   if (visible_ && owner_ != nullptr) owner_->OnControlUpdate(rect_, TRUE, this);
   if (vertical_->IsVisible() && vertical_->GetParantObject() != nullptr) {

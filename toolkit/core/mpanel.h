@@ -60,11 +60,13 @@ class MPanel : public MControlFont {
   BOOL IsInitialised() const { return initialised_; }
 
  protected:
+  void ForgetChild(MControl* child) override;
+
   BOOL initialised_ = FALSE;
   int virtualHeight_ = 0;
   int virtualWidth_ = 0;
-  MScroll* vertical_ = nullptr;  // child control id 1, owned by the control list
-  MScroll* horizontal_ = nullptr;  // child control id 2, owned by the control list
+  MScroll* vertical_ = nullptr;  // child control id 1, owned by the control list; null once removed
+  MScroll* horizontal_ = nullptr;  // child control id 2, owned by the control list; null once removed
   int scrollThickness_ = 5;
   BOOL scrollEnabled_ = TRUE;
 };
