@@ -183,8 +183,9 @@ void X11Backend::HandleMotion(XMotionEvent& event) {
 }
 
 void X11Backend::HandleCrossing(XCrossingEvent& event) {
-  // Crossings caused by grabs (a menu taking the pointer, the manager's move) are not moves.
-  if (event.mode != NotifyNormal) return;
+  // Crossings caused by taking a grab (a menu taking the pointer, the manager's move) are not
+  // moves; the pointer's window after a grab ends is.
+  if (event.mode == NotifyGrab || (event.mode == NotifyUngrab && event.type == LeaveNotify)) return;
   POINT point{event.x_root, event.y_root};
   X11Window* window = FindX(event.window);
   if (window == nullptr) return;
