@@ -231,6 +231,19 @@ TEST_F(RoutingTest, RepaintRequestsTravelToTheOwner) {
   EXPECT_EQ(owner.repaints[0].control, root.get());
 }
 
+TEST_F(RoutingTest, AnimationRequestsRepaintWithoutRefresh) {
+  root->UpdateAControl(TRUE, FALSE);
+  EXPECT_FALSE(root->IsAnimationPending());
+  ASSERT_EQ(owner.repaints.size(), 1u);
+  EXPECT_FALSE(owner.repaints[0].refresh);
+  root->UpdateAControl(FALSE, FALSE);
+  EXPECT_TRUE(root->IsAnimationPending());
+  root->UpdateControl(CRect(1, 2, 3, 4), FALSE, TRUE);
+  ASSERT_EQ(owner.repaints.size(), 3u);
+  EXPECT_EQ(owner.repaints[2].rect, CRect(1, 2, 3, 4));
+  EXPECT_TRUE(owner.repaints[2].refresh) << "the rectangle form takes (rect, force, refresh)";
+}
+
 TEST_F(RoutingTest, NotificationsCarryTheControlId) {
   root->SendMessageW(2, 7, 9);
   ASSERT_EQ(owner.notifications.size(), 1u);
