@@ -165,9 +165,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       switch (wParam & 0xFFF0) {
         case SC_CLOSE:
           return SendMessageW(hwnd, WM_CLOSE, 0, 0);
-        case SC_MOVE:
-          RunSystemMove(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        case SC_MOVE: {
+          // The move follows the pointer from where it is now: callers often pass a client point.
+          POINT start{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+          GetCursorPos(&start);
+          RunSystemMove(hwnd, start);
           return 0;
+        }
         case SC_MINIMIZE:
           ShowWindow(hwnd, SW_MINIMIZE);
           return 0;

@@ -192,6 +192,13 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, bool remove, bool bl
   auto queue = CurrentQueue();
   ThreadQueue& q = *queue;
   WindowCore& core = Core();
+  if (!block) {
+    // A loop built on PeekMessage alone never waits, so it must collect the display's input here.
+    WithBackend([](Backend& b) {
+      b.PumpEvents();
+      return 0;
+    });
+  }
   for (;;) {
     ProcessIncomingSends(q);
     int timeout;

@@ -46,12 +46,14 @@ bool PutPixels(X11Display& x, Window window, GC gc, const Bitmap& pixels, RECT a
   int stride = 0;
   int srcX = area.left, srcY = area.top;
   int imageWidth = pixels.width(), imageHeight = pixels.height();
-  if (opaque) {
+  // Bottom-up memory (a DIB section) cannot be described to Xlib, so it is copied like the opaque case.
+  if (opaque || pixels.stride() < 0) {
+    const std::uint32_t alphaBits = opaque ? 0xFF000000u : 0u;
     opaqueCopy.resize(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
       const std::uint32_t* row = pixels.row(area.top + y) + area.left;
       std::uint32_t* out = opaqueCopy.data() + static_cast<std::size_t>(y) * width;
-      for (int i = 0; i < width; ++i) out[i] = row[i] | 0xFF000000u;
+      for (int i = 0; i < width; ++i) out[i] = row[i] | alphaBits;
     }
     data = reinterpret_cast<char*>(opaqueCopy.data());
     stride = width * 4;

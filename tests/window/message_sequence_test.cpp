@@ -387,4 +387,36 @@ TEST_F(MessageSequenceTest, CaptionDragMovesTheWindowWithThePointer) {
   EXPECT_EQ(seen, (std::vector<UINT>{WM_NCLBUTTONDOWN, WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE}));
 }
 
+TEST_F(MessageSequenceTest, CaptionMoveAskedWithAClientPointFollowsThePointerFromWhereItIs) {
+  // Skinned windows start the move from their own press handler, passing the client point.
+  struct Skinned {
+    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+      if (msg == WM_LBUTTONDOWN) return SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+  };
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &Skinned::Proc;
+  wc.lpszClassName = L"SkinnedMoveWindow";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"SkinnedMoveWindow", L"", WS_POPUP | WS_VISIBLE, 300, 200, 200, 100, nullptr,
+                              nullptr, nullptr, nullptr);
+  Pump();
+  InputMouseMove(POINT{310, 210});  // client point (10, 10)
+  InputMouseButton(MouseButton::Left, true, POINT{310, 210});
+  std::thread user([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    InputMouseMove(POINT{340, 250});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    InputMouseButton(MouseButton::Left, false, POINT{340, 250});
+  });
+  Pump();
+  user.join();
+  Pump();
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 330);  // moved by the pointer's 30, 40: no jump by the window's own offset
+  EXPECT_EQ(r.top, 240);
+}
+
 }  // namespace

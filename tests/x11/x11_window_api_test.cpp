@@ -409,6 +409,23 @@ TEST_F(X11Windows, ClicksAndADoubleClickArriveWithClientCoordinates) {
   }
 }
 
+TEST_F(X11Windows, ALoopOfPeekMessageAloneSeesTheDisplaysInput) {
+  HWND hwnd = Make(0, WS_POPUP | WS_VISIBLE, L"peekonly", 100, 100, 200, 200);
+  ASSERT_NE(hwnd, nullptr);
+  Window window = XWindowOf("peekonly");
+  ASSERT_NE(window, None);
+  ASSERT_EQ(Xdotool({"mousemove", "--sync", "--window", std::to_string(window), "25", "35", "click", "1"}), 0);
+  // No GetMessage here: animation-style loops only ever peek.
+  bool pressed = false;
+  for (int i = 0; i < 600 && !pressed; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    for (const Seen& s : MouseLog(hwnd)) pressed |= s.msg == WM_LBUTTONDOWN;
+    if (!pressed) usleep(5000);
+  }
+  EXPECT_TRUE(pressed);
+}
+
 TEST_F(X11Windows, RightButtonAndWheelArrive) {
   HWND hwnd = Make(0, WS_POPUP | WS_VISIBLE, L"wheel", 100, 100, 200, 200);
   ASSERT_NE(hwnd, nullptr);
