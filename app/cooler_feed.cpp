@@ -104,8 +104,8 @@ bool CoolerFeed::OpenDataMap() {
 }
 
 void CoolerFeed::HandleDeviceChangeMessage(UINT event, const platform::DEV_BROADCAST_DEVICEINTERFACE_W* header) {
-  if ((event == platform::DBT_DEVICEARRIVAL || event == platform::DBT_DEVICEREMOVECOMPLETE) && header &&
-      header->dbcc_devicetype == platform::DBT_DEVTYP_DEVICEINTERFACE)
+  if ((event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE) && header &&
+      header->dbcc_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
     OnDeviceChange(header, event);
 }
 
@@ -115,9 +115,9 @@ void CoolerFeed::OnDeviceChange(const platform::DEV_BROADCAST_DEVICEINTERFACE_W*
   CString name = received;
   name.MakeUpper();
   if (name.Find(kCoolerMarker) < 0) return;
-  if (event == platform::DBT_DEVICEARRIVAL) {
+  if (event == DBT_DEVICEARRIVAL) {
     if (ProbeDisplayCollection(received)) PostTask(TASK_REFRESH_DEVICES);
-  } else if (event == platform::DBT_DEVICEREMOVECOMPLETE) {
+  } else if (event == DBT_DEVICEREMOVECOMPLETE) {
     devicePresent.store(false);
   }
   PostTask(TASK_REFRESH_DEVICES);

@@ -59,7 +59,7 @@ CommandOutcome HandleCommand(const std::string& command, CoolerFeed& feed) {
   std::getline(words >> std::ws, name);
   if (verb == kTestDeviceChangeCommand && (kind == "arrival" || kind == "removal") &&
       (interfaceClass == "hid" || interfaceClass == "usb")) {
-    const UINT event = kind == "arrival" ? platform::DBT_DEVICEARRIVAL : platform::DBT_DEVICEREMOVECOMPLETE;
+    const UINT event = kind == "arrival" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
     const GUID& guid = interfaceClass == "hid" ? platform::GUID_DEVINTERFACE_HID : platform::GUID_DEVINTERFACE_USB_DEVICE;
     platform::ReportDeviceChange(event, platform::MakeDeviceInterfaceRecord(guid, FromUtf8(name).c_str()));
     return CommandOutcome::kContinue;

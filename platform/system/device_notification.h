@@ -4,14 +4,9 @@
 #pragma once
 
 #include "platform/base/win_types.h"
+#include "platform/core/messages.h"  // WM_DEVICECHANGE and its DBT_ events
 
 namespace platform {
-
-// The WM_DEVICECHANGE message and the two events of it that matter here.
-constexpr UINT WM_DEVICECHANGE = 0x0219;
-constexpr UINT DBT_DEVICEARRIVAL = 0x8000;
-constexpr UINT DBT_DEVICEREMOVECOMPLETE = 0x8004;
-constexpr DWORD DBT_DEVTYP_DEVICEINTERFACE = 5;
 
 // Interface classes (their well-known values).
 constexpr GUID GUID_DEVINTERFACE_USB_DEVICE = {0xa5dcbf10, 0x6530, 0x11d2, {0x90, 0x1f, 0x00, 0xc0, 0x4f, 0xb9, 0x51, 0xed}};

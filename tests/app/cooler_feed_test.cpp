@@ -17,8 +17,6 @@
 
 namespace {
 
-using platform::DBT_DEVICEARRIVAL;
-using platform::DBT_DEVICEREMOVECOMPLETE;
 using test_support::ScopedEnv;
 using test_support::TempFolder;
 
